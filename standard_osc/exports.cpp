@@ -1,0 +1,4 @@
+#include "oscillator.h"
+#include "se_export.h"
+
+SE_MODULE_EXPORTS(Module, GuiModule, FillModuleInfo)
