@@ -75,6 +75,22 @@ std::vector<PinDeclaration> ReadPinTable(SEModuleRecord* record) {
   return table;
 }
 
+void AppendRepeatedPins(std::vector<PinDeclaration>* table, int32_t extra_pins) {
+  if (table->empty() || extra_pins <= 0) return;
+  const PinDeclaration last = table->back();
+  if (!last.IsDsp() || (last.flags & IO_REPEATING) == 0) return;
+  int32_t dsp_count = 0;
+  for (const auto& pin : *table) dsp_count += pin.IsDsp() ? 1 : 0;
+  for (int32_t k = 0; k < extra_pins; ++k) {
+    PinDeclaration extra = last;
+    extra.declaration = static_cast<int32_t>(table->size());
+    extra.dsp_index = dsp_count++;
+    extra.name = last.name + " " + std::to_string(k + 2);
+    extra.variable_address = nullptr;
+    table->push_back(extra);
+  }
+}
+
 const char* DataTypeName(int32_t datatype) {
   switch (datatype) {
     case DT_ENUM:

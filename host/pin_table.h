@@ -39,6 +39,10 @@ struct PinDeclaration {
 // zero-filled record for every query, as the module expects.
 std::vector<PinDeclaration> ReadPinTable(SEModuleRecord* record);
 
+// The host may create further pins after a last pin declared IO_REPEATING:
+// each copies it under the name "<name> 2", "<name> 3", ... with no variable.
+void AppendRepeatedPins(std::vector<PinDeclaration>* table, int32_t extra_pins);
+
 // "a,b=5,c" -> a 0, b 5, c 6: an entry without "=n" is the previous plus one.
 std::vector<Choice> ParseChoiceList(const std::string& list);
 

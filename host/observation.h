@@ -1,0 +1,57 @@
+// What a module did, in the order it happened, with the sample clock: every
+// host callback it made, every process call and event the host gave it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "se_types.h"
+
+namespace modhost {
+
+enum class ObservationKind {
+  HostCall,  // the module called the host: opcode, index, value, ptr, opt
+  Process,   // the host called the process entry: start, count
+  Event,     // the host delivered a timed event: event
+  Dispatch,  // the host called the dispatcher between blocks (reset, notify): opcode, index, value
+};
+
+struct Observation {
+  ObservationKind kind;
+  int32_t clock;  // the host's sample clock for this module at that moment
+  int32_t opcode = 0;
+  int32_t index = 0;
+  int32_t value = 0;
+  uintptr_t ptr = 0;
+  float opt = 0.0f;
+  int32_t start = 0;  // Process: offset into the block's buffers
+  int32_t count = 0;  // Process: samples
+  SETimedEvent event{};
+};
+
+class ObservationLog {
+ public:
+  void Add(const Observation& entry) {
+    if (m_enabled) m_entries.push_back(entry);
+  }
+  void Clear() { m_entries.clear(); }
+  void Enable(bool on) { m_enabled = on; }
+
+  const std::vector<Observation>& Entries() const { return m_entries; }
+  // Host calls with this opcode (all host calls for -1).
+  std::vector<Observation> HostCalls(int32_t opcode = -1) const;
+  std::vector<Observation> ProcessCalls() const { return OfKind(ObservationKind::Process); }
+  std::vector<Observation> Events() const { return OfKind(ObservationKind::Event); }
+  std::vector<Observation> Dispatches() const { return OfKind(ObservationKind::Dispatch); }
+  // HOST_PIN_STATUS calls: index = pin, value = status, ptr = time stamp.
+  std::vector<Observation> StatusTransmissions() const { return HostCalls(HOST_PIN_STATUS); }
+  std::vector<Observation> SleepRequests() const { return HostCalls(HOST_SLEEP); }
+
+ private:
+  std::vector<Observation> OfKind(ObservationKind kind) const;
+
+  std::vector<Observation> m_entries;
+  bool m_enabled = true;
+};
+
+}  // namespace modhost
