@@ -35,6 +35,8 @@ function(se_add_module name)
   target_compile_options(${name} PRIVATE -fno-exceptions)
   if(WIN32)
     set_target_properties(${name} PROPERTIES SUFFIX ".dll")
+    add_test(NAME ${name}_dll_tables
+             COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-dll $<TARGET_FILE:${name}>)
   else()
     set_target_properties(${name} PROPERTIES SUFFIX ".so")
     target_link_options(${name} PRIVATE -Wl,--no-undefined)

@@ -1,0 +1,34 @@
+# Entry points. Every target first makes sure the machine has what it needs.
+PRESETS := linux-i386 linux-i386-asan win32
+JOBS := 2
+
+.PHONY: all setup build demo test bench format $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS))
+
+all: build
+
+setup:
+	@bash scripts/setup
+
+build-%: setup
+	@cmake --preset $* >/dev/null
+	@cmake --build --preset $* -j $(JOBS)
+
+build: $(addprefix build-,$(PRESETS))
+
+test-%: build-%
+	@ctest --preset $* -j $(JOBS)
+
+# All three builds: native, sanitizers, Windows under Wine.
+test: build
+	@status=0; for p in $(PRESETS); do \
+	  echo "== tests: $$p"; ctest --preset $$p -j $(JOBS) || status=1; \
+	done; exit $$status
+
+demo: build
+	@bash scripts/demo
+
+bench: build-linux-i386
+	@bash scripts/bench build/linux-i386
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
