@@ -151,6 +151,9 @@ void Module::SyncFrame(int32_t start, int32_t count, EdgePhase edge_phase) {
   }
   m_previous_sync = prev;
   if (count > b) (this->*m_inner_process)(start + b, count - b);
+  // The table kernels leave the phase inside one cycle; noise leaves an edge's
+  // phase as set, which may be anything a wild pitch or sync sample makes it.
+  if (!(m_phase >= 0.0 && m_phase < 1.0)) m_phase = Fraction(m_phase);
 }
 
 void Module::ProcessSyncReset(int32_t start, int32_t count) {
