@@ -6,6 +6,17 @@
 
 #include "host_error.h"
 #include "info_command.h"
+#include "render_command.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#define MODHOST_ISATTY _isatty
+#define MODHOST_FILENO _fileno
+#else
+#include <unistd.h>
+#define MODHOST_ISATTY isatty
+#define MODHOST_FILENO fileno
+#endif
 
 int main(int argc, char** argv) {
   CLI::App app{"modhost: loads and runs audio plug-in modules"};
@@ -16,6 +27,16 @@ int main(int argc, char** argv) {
   CLI::App* info = app.add_subcommand("info", "print a library's identity and pin table");
   info->add_option("LIB", info_library, "module library path")->required();
   info->add_option("--host-version", info_version, "host version the pins are queried at");
+
+  modhost::RenderOptions render_options;
+  CLI::App* render =
+      app.add_subcommand("render", "run a patch and write its outputs to a WAV file");
+  render->add_option("PATCH", render_options.patch_path, "patch file (JSON)")->required();
+  render->add_option("-o,--output", render_options.wav_path, "WAV file to write");
+  render->add_option("-L,--library-dir", render_options.library_dirs,
+                     "folder to look for module libraries in (repeatable)");
+  bool quiet = false;
+  render->add_flag("-q,--quiet", quiet, "no progress bar");
 
   try {
     app.parse(argc, argv);
@@ -28,6 +49,10 @@ int main(int argc, char** argv) {
 
   try {
     if (*info) modhost::PrintModuleInfo(std::cout, info_library, info_version);
+    if (*render) {
+      render_options.progress = !quiet && MODHOST_ISATTY(MODHOST_FILENO(stderr));
+      modhost::RenderPatch(render_options, std::cout);
+    }
     std::cout.flush();
   } catch (const std::exception& e) {
     std::cerr << "modhost: error: " << e.what() << "\n";
