@@ -334,7 +334,8 @@ void Host::Record(const std::string& module, const PinRef& pin) {
     throw HostError(Where(slot, declaration) + " is not an audio pin");
   }
   Recording& recording = slot.recordings[declaration.declaration];
-  recording.voices.resize(static_cast<size_t>(slot.Voices()));
+  const VoiceGroup* group = GroupOf(module);
+  recording.voices.resize(static_cast<size_t>(group ? group->voices : 1));
 }
 
 const std::vector<float>& Host::Recorded(const std::string& module, const PinRef& pin,

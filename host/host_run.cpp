@@ -336,6 +336,7 @@ void Host::MixAndRecord(Slot& slot, int32_t block_start, int32_t from, int32_t t
   }
   for (auto& [declaration, recording] : slot.recordings) {
     const int32_t pin = slot.table[declaration].dsp_index;
+    if (recording.voices.size() < slot.clones.size()) recording.voices.resize(slot.clones.size());
     const size_t offset = recording.mixed.size();
     recording.mixed.resize(offset + static_cast<size_t>(end - begin), 0.0f);
     for (size_t v = 0; v < slot.clones.size(); ++v) {
