@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
+
+#include "patch_file.h"
 
 using modhost::Host;
 
@@ -199,6 +203,28 @@ TEST(OscInHost, NegativeLinearPitchPlaysBackwards) {
     ASSERT_LE(std::fabs(v), 0.5f);
   }
   EXPECT_LT(out[1], 0.0f);  // a sine run backwards starts downwards
+}
+
+TEST(OscInHost, ExamplePatchesRender) {
+  struct Case {
+    const char* file;
+    const char* module;
+  };
+  for (const Case& c : {Case{"osc_sweep.json", "osc"}, Case{"osc_sync.json", "slave"}}) {
+    Host host;
+    const modhost::Patch patch =
+        modhost::LoadPatchFile(host, std::string(EXAMPLES_DIR) + "/" + c.file, {BUILD_DIR});
+    host.Run(patch.render.samples);
+    const std::vector<float>& out = host.Recorded(c.module, "Wave.Out");
+    ASSERT_EQ(out.size(), static_cast<size_t>(patch.render.samples)) << c.file;
+    float peak = 0.0f;
+    for (float v : out) {
+      ASSERT_TRUE(std::isfinite(v)) << c.file;
+      peak = std::max(peak, std::fabs(v));
+    }
+    EXPECT_GT(peak, 0.2f) << c.file;
+    EXPECT_LE(peak, 1.0f) << c.file;
+  }
 }
 
 }  // namespace
