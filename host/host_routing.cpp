@@ -25,7 +25,11 @@ void Host::OnTransmit(DspInstance& source, int32_t pin, int32_t status, int32_t 
   }
   for (const auto& [target, target_pin] : out.consumers) {
     event.pin = target_pin;
-    target->Queue(event);
+    PendingEvent delivered = event;
+    // A module feeding its own input hears of it one sample later at the
+    // earliest; at the same sample it would never get past that sample.
+    if (target == &source && delivered.time <= source.Clock()) delivered.time = source.Clock() + 1;
+    target->Queue(delivered);
   }
   auto mixed = slot->mono_consumers.find(pin);
   if (mixed != slot->mono_consumers.end()) {

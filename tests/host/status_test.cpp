@@ -117,3 +117,19 @@ TEST(Sleep, ASleepingModuleIsNotProcessedAndWakesOnAnInputEvent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Status, AModuleFeedingItsOwnInputHearsOfItOneSampleLater) {
+  Host host;
+  host.SetBlockSize(16);
+  host.AddModule(FX_RELAY, "r");
+  host.Connect("r", "Out", "r", "In");  // counts up by one per sample
+  host.Run(32);
+  const auto events = StatusEvents(host.Log("r"), 0);
+  ASSERT_EQ(events.size(), 32u);
+  for (int32_t k = 0; k < 32; ++k) EXPECT_EQ(events[k].first, k);
+  EXPECT_EQ(host.Value("r", "Out").number, 32);
+}
+
+}  // namespace
