@@ -12,6 +12,7 @@ struct HostWindow {
   bool Below(int32_t version) const { return version < low; }
   // One unsigned comparison covers both edges.
   bool Inside(int32_t version) const {
-    return static_cast<uint32_t>(version) - static_cast<uint32_t>(low) <= static_cast<uint32_t>(span);
+    return static_cast<uint32_t>(version) - static_cast<uint32_t>(low) <=
+           static_cast<uint32_t>(span);
   }
 };

@@ -31,15 +31,15 @@ void* SEMakeModule(int32_t index, int32_t type, SEHostCallback callback, void* h
   return nullptr;
 }
 
-#define SE_MODULE_EXPORTS(ModuleClass, GuiClass, FillInfo)                                  \
-  SE_EXPORT int32_t getModuleProperties(int32_t index, SEModuleInfo* info) {                \
-    if (index != 0 || info == nullptr) return 0;                                            \
-    FillInfo(info);                                                                         \
-    return 1;                                                                               \
-  }                                                                                         \
-  SE_EXPORT void* makeModule(int32_t index, int32_t type, SEHostCallback callback,          \
-                             void* host_context) {                                          \
-    return SEMakeModule<ModuleClass, GuiClass>(index, type, callback, host_context);        \
+#define SE_MODULE_EXPORTS(ModuleClass, GuiClass, FillInfo)                           \
+  SE_EXPORT int32_t getModuleProperties(int32_t index, SEModuleInfo* info) {         \
+    if (index != 0 || info == nullptr) return 0;                                     \
+    FillInfo(info);                                                                  \
+    return 1;                                                                        \
+  }                                                                                  \
+  SE_EXPORT void* makeModule(int32_t index, int32_t type, SEHostCallback callback,   \
+                             void* host_context) {                                   \
+    return SEMakeModule<ModuleClass, GuiClass>(index, type, callback, host_context); \
   }
 
 // Signatures of the two exports, as a host looks them up.

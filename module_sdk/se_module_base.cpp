@@ -74,7 +74,7 @@ int32_t SEModule_base::Dispatch(int32_t opcode, int32_t index, int32_t value, vo
       SE_CHECK((((SEPinProperties*)ptr)->flags & IO_PATCH_STORE) == 0 ||
                    (((SEPinProperties*)ptr)->flags & IO_PRIVATE) != 0 ||
                    ((SEPinProperties*)ptr)->direction == DR_OUT ||
-                   ( ( (SEPinProperties*)ptr)->flags & IO_UI_COMMUNICATION) != 0,
+                   (((SEPinProperties*)ptr)->flags & IO_UI_COMMUNICATION) != 0,
                SOURCE);
       return result;
     }

@@ -68,8 +68,11 @@ TEST(ActiveSwitchPins, VersionWindowAtBothEdges) {
     int32_t version;
     bool answers;
     bool filled;
-  } cases[] = {{100240, false, false}, {100241, true, true}, {200082, true, true},
-               {200083, false, true},  {0, false, false}};
+  } cases[] = {{100240, false, false},
+               {100241, true, true},
+               {200082, true, true},
+               {200083, false, true},
+               {0, false, false}};
   for (const auto& c : cases) {
     FakeHost host;
     host.version = c.version;
@@ -168,8 +171,8 @@ TEST_F(ActiveSwitchRun, ThresholdEdgesAndNaN) {
   const struct {
     float value;
     int16_t active;
-  } steps[] = {{0.5f, 1}, {0.49999f, 0}, {0.5f, 1}, {std::nanf(""), 0}, {INFINITY, 1},
-               {-INFINITY, 0}};
+  } steps[] = {{0.5f, 1},          {0.49999f, 0}, {0.5f, 1},
+               {std::nanf(""), 0}, {INFINITY, 1}, {-INFINITY, 0}};
   for (const auto& s : steps) {
     Input(s.value, 0);
     EXPECT_EQ(*active, s.active) << s.value;

@@ -1,8 +1,8 @@
+#include "host_window.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
-
-#include "host_window.h"
 
 TEST(HostWindow, EdgesAndWrapAround) {
   const HostWindow window{100241, 99841};
@@ -10,7 +10,7 @@ TEST(HostWindow, EdgesAndWrapAround) {
   const struct {
     int32_t version;
     bool below, inside;
-  } cases[] = {{100240, true, false},  {100241, false, true}, {150000, false, true},
+  } cases[] = {{100240, true, false},  {100241, false, true},  {150000, false, true},
                {200082, false, true},  {200083, false, false}, {0, true, false},
                {INT_MIN, true, false}, {INT_MAX, false, false}};
   for (const auto& c : cases) {

@@ -43,8 +43,8 @@ TEST_F(ModuleBaseTest, DispatcherAnswersEveryOpcodeAsTabled) {
     int32_t result;
     bool asserts;
   };
-  const Case cases[] = {{2, 0, false}, {3, 0, false}, {4, 0, false},  {5, 0, false},
-                        {7, 0, true},  {9, 0, false}, {10, 0, true},  {11, 0, false},
+  const Case cases[] = {{2, 0, false},  {3, 0, false},  {4, 0, false}, {5, 0, false},
+                        {7, 0, true},   {9, 0, false},  {10, 0, true}, {11, 0, false},
                         {14, 0, false}, {99, 0, false}, {-1, 0, false}};
   for (const Case& c : cases) {
     AssertRecorder::Reports().clear();
@@ -57,7 +57,7 @@ TEST_F(ModuleBaseTest, DispatcherAnswersEveryOpcodeAsTabled) {
     }
   }
   EXPECT_FLOAT_EQ(module->SampleRate(), 48000.0f);  // opcode 2 takes opt
-  EXPECT_EQ(module->BlockSize(), 512);               // opcode 3 takes value
+  EXPECT_EQ(module->BlockSize(), 512);              // opcode 3 takes value
 }
 
 TEST_F(ModuleBaseTest, ResetAndNotifyReachTheirHandlers) {

@@ -21,8 +21,7 @@ TEST_F(PinTableTest, GuiOnlyDeclarationTakesNoDspIndex) {
   host.pin_count = 3;
   module.declarations = {Declare(DT_FLOAT, DR_IN, 0, &variable_float),
                          Declare(DT_INT, DR_IN, 0, &variable_int),
-                         Declare(DT_TEXT, DR_IN, IO_UI_COMMUNICATION),
-                         Declare(DT_ENUM, DR_OUT)};
+                         Declare(DT_TEXT, DR_IN, IO_UI_COMMUNICATION), Declare(DT_ENUM, DR_OUT)};
   module.Open();
   ASSERT_EQ(module.PinCount(), 3);
   const int32_t types[] = {DT_FLOAT, DT_INT, DT_ENUM};

@@ -31,8 +31,7 @@ int32_t FakeHost::Answer(const HostCall& call) {
       return block_start;
     case HOST_PIN_BUFFER: {
       auto it = buffers.find(call.index);
-      return it == buffers.end() ? 0
-                                 : static_cast<int32_t>(reinterpret_cast<intptr_t>(it->second));
+      return it == buffers.end() ? 0 : static_cast<int32_t>(reinterpret_cast<intptr_t>(it->second));
     }
     case HOST_PIN_CONNECTED: {
       auto it = connected.find(call.index);

@@ -34,9 +34,9 @@ class FakeHost {
   int32_t pin_count = 0;
   int32_t sample_clock = 0;
   int32_t block_start = 0;
-  std::map<int32_t, float*> buffers;      // HOST_PIN_BUFFER by pin index
-  std::map<int32_t, int32_t> connected;   // HOST_PIN_CONNECTED by pin index
-  std::map<int32_t, int32_t> answers;     // any other opcode: fixed answer
+  std::map<int32_t, float*> buffers;     // HOST_PIN_BUFFER by pin index
+  std::map<int32_t, int32_t> connected;  // HOST_PIN_CONNECTED by pin index
+  std::map<int32_t, int32_t> answers;    // any other opcode: fixed answer
   // Overrides everything above when set and it returns true.
   std::function<bool(const HostCall&, int32_t& result)> handler;
 
