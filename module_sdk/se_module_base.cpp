@@ -71,11 +71,14 @@ int32_t SEModule_base::Dispatch(int32_t opcode, int32_t index, int32_t value, vo
     case MOD_GET_PIN_PROPERTIES: {
       if (ptr == nullptr) return 0;
       const int32_t result = GetPinProperties(index, static_cast<SEPinProperties*>(ptr)) ? 1 : 0;
+      // The report names the expression as written here.
+      // clang-format off
       SE_CHECK((((SEPinProperties*)ptr)->flags & IO_PATCH_STORE) == 0 ||
-                   (((SEPinProperties*)ptr)->flags & IO_PRIVATE) != 0 ||
-                   ((SEPinProperties*)ptr)->direction == DR_OUT ||
-                   (((SEPinProperties*)ptr)->flags & IO_UI_COMMUNICATION) != 0,
+               (((SEPinProperties*)ptr)->flags & IO_PRIVATE) != 0 ||
+               ((SEPinProperties*)ptr)->direction == DR_OUT ||
+               ( ( (SEPinProperties*)ptr)->flags & IO_UI_COMMUNICATION) != 0,
                SOURCE);
+      // clang-format on
       return result;
     }
     case 7:
