@@ -122,7 +122,34 @@ void SynthesiseSet(const float* a, const SineTable& sine, HarmonicTableSet* set)
       out[i] = static_cast<float>(acc[i]);
     }
   }
-  for (int32_t n = 2; n <= TABLE_HARMONICS; ++n) {
+  // Four harmonics per pass over the positions; each running sum still adds
+  // its harmonics one at a time, in order.
+  int32_t n = 2;
+  for (; n + 3 <= TABLE_HARMONICS; n += 4) {
+    const double a0 = a[n - 1], a1 = a[n], a2 = a[n + 1], a3 = a[n + 2];
+    float* out0 = set->value + (n - 1) * TABLE_STRIDE;
+    float* out1 = out0 + TABLE_STRIDE;
+    float* out2 = out1 + TABLE_STRIDE;
+    float* out3 = out2 + TABLE_STRIDE;
+    int32_t i0 = 0, i1 = 0, i2 = 0, i3 = 0;
+    for (int32_t i = 0; i <= TABLE_CYCLE; ++i) {
+      double v = acc[i];
+      v += s[i0] * a0;
+      out0[i] = static_cast<float>(v);
+      v += s[i1] * a1;
+      out1[i] = static_cast<float>(v);
+      v += s[i2] * a2;
+      out2[i] = static_cast<float>(v);
+      v += s[i3] * a3;
+      out3[i] = static_cast<float>(v);
+      acc[i] = v;
+      i0 = (i0 + n) & TABLE_MASK;
+      i1 = (i1 + n + 1) & TABLE_MASK;
+      i2 = (i2 + n + 2) & TABLE_MASK;
+      i3 = (i3 + n + 3) & TABLE_MASK;
+    }
+  }
+  for (; n <= TABLE_HARMONICS; ++n) {
     const double an = a[n - 1];
     float* out = set->value + (n - 1) * TABLE_STRIDE;
     int32_t index = 0;

@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr double PI = 3.14159265358979323846;
+
 constexpr int32_t FFT_SIZE = 16384;
 constexpr int32_t BLOCK = 512;
 constexpr double RATE = 44100.0;
@@ -23,7 +25,7 @@ void Fft(std::vector<std::complex<double>>& x) {
     if (i < j) std::swap(x[i], x[j]);
   }
   for (size_t len = 2; len <= n; len <<= 1) {
-    const std::complex<double> step = std::polar(1.0, -2.0 * M_PI / len);
+    const std::complex<double> step = std::polar(1.0, -2.0 * PI / len);
     for (size_t i = 0; i < n; i += len) {
       std::complex<double> w = 1.0;
       for (size_t k = 0; k < len / 2; ++k, w *= step) {
@@ -38,7 +40,7 @@ void Fft(std::vector<std::complex<double>>& x) {
 
 TEST(FftCheck, FindsASineInItsBin) {
   std::vector<std::complex<double>> x(64);
-  for (size_t i = 0; i < x.size(); ++i) x[i] = std::sin(2.0 * M_PI * 5 * i / 64.0);
+  for (size_t i = 0; i < x.size(); ++i) x[i] = std::sin(2.0 * PI * 5 * i / 64.0);
   Fft(x);
   EXPECT_NEAR(std::abs(x[5]), 32.0, 1e-9);
   EXPECT_NEAR(std::abs(x[59]), 32.0, 1e-9);
@@ -72,7 +74,7 @@ Spectrum Measure(double hz, int16_t limit_system) {
     rig.Run(0, BLOCK);
     for (int32_t k = 0; k < BLOCK; ++k) {
       const int32_t i = block * BLOCK + k;
-      const double t = 2.0 * M_PI * i / (FFT_SIZE - 1);
+      const double t = 2.0 * PI * i / (FFT_SIZE - 1);
       const double w =
           0.35875 - 0.48829 * std::cos(t) + 0.14128 * std::cos(2 * t) - 0.01168 * std::cos(3 * t);
       x[i] = rig.Out()[k] * w;
