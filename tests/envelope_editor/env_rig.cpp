@@ -53,7 +53,7 @@ int32_t EnvRig::VoiceOf(const void* record) const {
 
 bool EnvRig::Answer(const HostCall& call, int32_t& result) {
   const int32_t voice = VoiceOf(call.record);
-  m_calls.push_back(TimedCall{m_clock, voice, call});
+  if (m_options.record_calls) m_calls.push_back(TimedCall{m_clock, voice, call});
   switch (call.opcode) {
     case HOST_SAMPLE_CLOCK:
       result = m_clock;

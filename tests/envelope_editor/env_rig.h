@@ -27,6 +27,7 @@ struct RigOptions {
   int32_t length = 1000;  // samples of input signals and recorded output
   int32_t version = 200000;
   bool honour_sleep = false;
+  bool record_calls = true;  // off for benchmarks, which make millions
 };
 
 class EnvRig {
