@@ -152,8 +152,14 @@ void Host::Connect(const std::string& from_module, const PinRef& from_pin,
   Slot& to = Find(to_module);
   const PinDeclaration& out = Resolve(from, from_pin);
   const PinDeclaration& in = Resolve(to, to_pin);
-  if (!out.IsOutput() || !out.IsDsp()) throw HostError(Where(from, out) + " is not an output");
-  if (!in.IsInput() || !in.IsDsp()) throw HostError(Where(to, in) + " is not an input");
+  if (!out.IsOutput()) throw HostError(Where(from, out) + " is not an output");
+  if (!in.IsInput()) throw HostError(Where(to, in) + " is not an input");
+  // GUI pins connect among themselves: a GUI output to a GUI input.
+  const bool gui_link = !out.IsDsp() || !in.IsDsp();
+  if (gui_link && (!out.IsGui() || !in.IsGui())) {
+    throw HostError("cannot connect " + Where(from, out) + " to " + Where(to, in) +
+                    ": a GUI pin connects only to a GUI pin");
+  }
   if (out.datatype != in.datatype) {
     throw HostError("cannot connect " + Where(from, out) + " (" + DataTypeName(out.datatype) +
                     ") to " + Where(to, in) + " (" + DataTypeName(in.datatype) +
@@ -167,6 +173,7 @@ void Host::Connect(const std::string& from_module, const PinRef& from_pin,
   }
   to.connected_inputs.insert(in.declaration);
   m_connections.push_back(Connection{from.name, out.declaration, to.name, in.declaration});
+  if (gui_link) from.gui_links[out.declaration].emplace_back(&to, in.declaration);
 }
 
 void Host::AddVoiceGroup(const VoiceGroup& group) {

@@ -174,7 +174,9 @@ class Host : private DspRouter, private GuiRouter {
   void QueueEntry(const TimelineEntry& entry);
   void QueueSet(Slot& slot, const PinDeclaration& pin, const RawValue& raw, int32_t clock,
                 int32_t voice);
-  void ApplyGuiValue(Slot& slot, const PinDeclaration& pin, const RawValue& raw, bool echo);
+  void ApplyGuiValue(Slot& slot, const PinDeclaration& pin, const RawValue& raw, bool echo,
+                     int32_t depth = 0);
+  void FollowGuiLinks(Slot& slot, const PinDeclaration& pin, const RawValue& raw, int32_t depth);
   void BeginBlock(int32_t block_start);
   void EndBlock();
   void MixAndRecord(Slot& slot, int32_t block_start, int32_t from, int32_t to);

@@ -44,6 +44,7 @@ void Host::OnTransmit(DspInstance& source, int32_t pin, int32_t status, int32_t 
   }
   if (declaration.IsGui() && source.Voice() == 0) {
     slot->values[declaration.declaration] = out.value;
+    FollowGuiLinks(*slot, declaration, out.value, 0);
     auto& changed = slot->changed_for_gui;
     if (std::find(changed.begin(), changed.end(), declaration.declaration) == changed.end()) {
       changed.push_back(declaration.declaration);
@@ -78,8 +79,20 @@ const PinDeclaration* GuiPin(const std::vector<PinDeclaration>& table, int32_t p
 
 }  // namespace
 
-void Host::ApplyGuiValue(Slot& slot, const PinDeclaration& pin, const RawValue& raw, bool echo) {
+void Host::FollowGuiLinks(Slot& slot, const PinDeclaration& pin, const RawValue& raw,
+                          int32_t depth) {
+  auto links = slot.gui_links.find(pin.declaration);
+  // A loop of GUI connections stops after a few hops instead of recursing forever.
+  if (links == slot.gui_links.end() || depth > 16) return;
+  for (const auto& [target, declaration] : links->second) {
+    ApplyGuiValue(*target, target->table[declaration], raw, true, depth + 1);
+  }
+}
+
+void Host::ApplyGuiValue(Slot& slot, const PinDeclaration& pin, const RawValue& raw, bool echo,
+                         int32_t depth) {
   slot.values[pin.declaration] = raw;
+  FollowGuiLinks(slot, pin, raw, depth);
   if (!m_started) return;
   if (echo && slot.gui && slot.gui->Exists()) slot.gui->Dispatch(GUI_PIN_CHANGED, pin.declaration);
   if ((pin.flags & IO_UI_AND_DSP) != 0 && pin.dsp_index >= 0) {
@@ -98,6 +111,7 @@ bool Host::StoreGuiWrite(GuiInstance& gui, int32_t pin, const RawValue& raw) {
   slot->values[pin] = raw;
   // The GUI hears of its own write before the write returns.
   gui.Dispatch(GUI_PIN_CHANGED, pin);
+  FollowGuiLinks(*slot, *declaration, raw, 0);
   if ((declaration->flags & IO_UI_AND_DSP) != 0 && declaration->dsp_index >= 0 && m_started) {
     auto& shared = slot->shared_to_dsp;
     if (std::find(shared.begin(), shared.end(), pin) == shared.end()) shared.push_back(pin);

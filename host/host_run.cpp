@@ -76,6 +76,7 @@ void Host::WireConnections() {
     Slot& to = Find(connection.to_module);
     const PinDeclaration& out = from.table[connection.from_pin];
     const PinDeclaration& in = to.table[connection.to_pin];
+    if (!out.IsDsp() || !in.IsDsp()) continue;  // GUI pins are linked through the storage
     auto link = [&](DspInstance& source, float* buffer, DspInstance& target) {
       DspPin& target_pin = target.Pins()[in.dsp_index];
       target_pin.connected = true;

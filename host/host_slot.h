@@ -38,6 +38,8 @@ struct Host::Slot {
   std::map<int32_t, std::vector<float>> mix;
   std::map<int32_t, std::vector<std::pair<DspInstance*, int32_t>>> mono_consumers;
   std::map<int32_t, Recording> recordings;  // by declaration
+  // GUI outputs connected to GUI inputs: declaration -> (module, declaration).
+  std::map<int32_t, std::vector<std::pair<Slot*, int32_t>>> gui_links;
 
   RawValue StoredRaw(const PinDeclaration& pin) const {
     auto it = values.find(pin.declaration);

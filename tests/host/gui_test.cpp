@@ -101,6 +101,19 @@ TEST_F(GuiRouting, HostSideGuiWritesAreStoredEchoedAndForwarded) {
   EXPECT_EQ(host.Value("g", "Gui Mode").text, "C");
 }
 
+TEST_F(GuiRouting, AGuiOutputReachesTheGuiInputsConnectedToIt) {
+  host.AddModule(FX_GUI_PAIR, "other");
+  host.Connect("g", "Gui Out", "other", "Gui Count");
+  EXPECT_THROW(host.Connect("g", "Gui Out", "other", "Shared Level"), modhost::HostError);
+  host.Run(1);
+  host.Gui("other").Log().Clear();
+  host.Gui("g").ButtonDown(21, 0);  // "Gui Out" = 42
+  EXPECT_EQ(host.StoredValue("other", "Gui Count").number, 42);
+  const auto changes = host.Gui("other").Log().HostCalls(PROBE_GUI_PIN);
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].index, 3);
+}
+
 TEST_F(GuiRouting, GuiPinReadsAnswerFromTheInstancesStorage) {
   host.Set("g", "Shared Level", 0.125);
   host.Run(1);

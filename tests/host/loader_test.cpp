@@ -82,7 +82,7 @@ TEST(Loader, GuiOnlyPinsTakeADeclarationIndexButNoDspIndex) {
   Host host;
   host.AddModule(FX_GUI_PAIR, "g");
   const auto& table = host.PinTable("g");
-  ASSERT_EQ(table.size(), 6u);
+  ASSERT_EQ(table.size(), 7u);
   EXPECT_EQ(table[0].dsp_index, 0);  // shared: both sides
   EXPECT_EQ(table[2].dsp_index, 2);
   EXPECT_EQ(table[3].dsp_index, -1);  // GUI only

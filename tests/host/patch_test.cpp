@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
             "connections[1]: module rec pin \"In\" is already connected"},
         BadPatch{"gui_only_as_dsp",
                  Rec(R"("connections": [{"from": "rec.Out", "to": "g.Gui Count"}])"),
-                 "is not an input"},
+                 "a GUI pin connects only to a GUI pin"},
         BadPatch{"bad_gate", Rec(R"("timeline": [{"sample": 0, "gate": "on", "group": "none"}])"),
                  "unknown voice group \"none\""}),
     [](const auto& info) { return std::string(info.param.label); });
