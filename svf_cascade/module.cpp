@@ -111,7 +111,8 @@ bool Module::GetPinProperties(int32_t index, SEPinProperties* p) {
 void Module::Open() {
   SEModule_base::Open();
   m_block_samples = BlockSize();
-  m_mono_mode = 0;
+  // Mono mode is left as the host stored it: hosts write stored values
+  // before Open and do not write them again with the first status events.
   m_reset_armed = 0;
   // Outside the version window the host created no pins and no buffers:
   // the module keeps doing nothing rather than reading through null.

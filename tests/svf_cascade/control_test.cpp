@@ -258,6 +258,21 @@ TEST(SvfPolyReset, ResetArmsOnlyInMonoModeOn) {
   EXPECT_FALSE(d.module->ResetArmed());
 }
 
+// A stored Mono Mode On written before Open is still in force after it.
+TEST(SvfPolyReset, MonoModeStoredBeforeOpenSurvivesOpen) {
+  SvfDriver d;
+  *static_cast<int16_t*>(d.variables[Module::PIN_MONO_MODE]) = 1;
+  d.Start(1, 0);
+  d.SetStatus(Module::PIN_INPUT, PS_STREAMING);
+  Excite(d);
+  d.Fill(d.gate, 1.0f);
+  d.SetStatus(Module::PIN_GATE, PS_ONE_CHANGE);
+  EXPECT_FALSE(StagesAtRest(d));
+  d.Reset();
+  d.SetStatus(Module::PIN_GATE, PS_ONE_CHANGE);
+  EXPECT_TRUE(StagesAtRest(d));
+}
+
 // The gate is read at the event's own sample of its buffer.
 TEST(SvfPolyReset, ReadsTheGateAtTheEventSample) {
   SvfDriver d;
