@@ -14,7 +14,7 @@ std::string CopyText(const char* text) { return text ? std::string(text) : std::
 }  // namespace
 
 std::shared_ptr<ModuleLibrary> ModuleLibrary::Load(const std::string& path) {
-  if (!std::ifstream(path, std::ios::binary).good()) {
+  if (!std::ifstream(DynamicLibrary::NativePath(path), std::ios::binary).good()) {
     throw HostError("library not found: " + path);
   }
   std::shared_ptr<ModuleLibrary> library(new ModuleLibrary());

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "dynamic_library.h"
 #include "host_error.h"
 #include "wav_file.h"
 
@@ -21,7 +22,9 @@ constexpr const char* LIBRARY_SUFFIX = ".dll";
 constexpr const char* LIBRARY_SUFFIX = ".so";
 #endif
 
-bool FileExists(const std::string& path) { return std::ifstream(path, std::ios::binary).good(); }
+bool FileExists(const std::string& path) {
+  return std::ifstream(DynamicLibrary::NativePath(path), std::ios::binary).good();
+}
 
 bool IsAbsolute(const std::string& path) {
   return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
