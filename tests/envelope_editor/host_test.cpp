@@ -45,6 +45,11 @@ float Ramp(float a, float b, int k, int n = STAGE) {
 TEST(EnvelopeThroughHost, IdentityAndPinTable) {
   Host host;
   host.AddModule(ENVELOPE_LIB, "env");
+  const modhost::ModuleIdentity& id = host.Identity("env");
+  EXPECT_EQ(id.name, "QV_GUI_EnvelopeV2_8_x8");
+  EXPECT_EQ(id.id, "GUI_Edit_EnvelopeV2_8_x8_QV2008");
+  EXPECT_EQ(id.gui_flags, 0x180);
+  EXPECT_EQ(id.module_flags, 0x8C0);
   EXPECT_EQ(host.PinTable("env").size(), 72u);
   EXPECT_EQ(host.Pin("env", 13).name, "Env.Out");
   Host old;
