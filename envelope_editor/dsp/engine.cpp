@@ -20,6 +20,7 @@ int32_t Advance(int32_t clock, int32_t count) {
 }  // namespace
 
 void Module::ProcessEnvelope(int32_t start, int32_t count) {
+  if (count <= 0) return;  // nothing to write, and no sample to remember
   RunEnvelope(start, count);
   m_last_out = m_out[start + count - 1];
 }

@@ -35,6 +35,7 @@ void Module::ProcessGateScan(int32_t start, int32_t count) {
 
 void Module::ProcessSilent(int32_t start, int32_t count) {
   m_clock_synced = 0;
+  if (count <= 0) return;
   CountDownToSleep(count);
   RenderConstant(m_out + start, count, 0.0f);
   m_last_out = 0.0f;

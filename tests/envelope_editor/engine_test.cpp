@@ -440,3 +440,23 @@ TEST(EnvelopeEngine, ResetsFromTheDispatcher) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EnvelopeEngine, EmptyProcessCallsTouchNothing) {
+  EnvRig rig;
+  rig.Open();
+  rig.Start(DefaultEditorEnvelope());
+  rig.Gate(0, 1.0f);
+  rig.Run(60);
+  Module& m = rig.Voice();
+  const int32_t stage = m.Stage(), remaining = m.Remaining(), clock = m.Clock();
+  m.ProcessEnvelope(0, 0);
+  m.ProcessGateScan(0, 0);
+  m.ProcessSilent(0, 0);
+  EXPECT_EQ(m.Stage(), stage);
+  EXPECT_EQ(m.Remaining(), remaining);
+  EXPECT_EQ(m.Clock(), clock);
+}
+
+}  // namespace
