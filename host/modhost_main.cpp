@@ -18,6 +18,28 @@
 #define MODHOST_FILENO fileno
 #endif
 
+namespace {
+
+// The build tree the command lives in (<tree>/host/modhost): patches name
+// libraries by their bare names, and the tree's module folders are searched
+// after any -L folders.
+std::string OwnBuildTree(const char* argv0) {
+  std::string path = argv0 ? argv0 : "";
+#if !defined(_WIN32)
+  char resolved[4096];
+  const ssize_t length = readlink("/proc/self/exe", resolved, sizeof resolved - 1);
+  if (length > 0) path.assign(resolved, static_cast<size_t>(length));
+#endif
+  for (int up = 0; up < 2; ++up) {
+    const size_t slash = path.find_last_of("/\\");
+    if (slash == std::string::npos) return "";
+    path.resize(slash);
+  }
+  return path;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   CLI::App app{"modhost: loads and runs audio plug-in modules"};
   app.require_subcommand(1);
@@ -51,6 +73,8 @@ int main(int argc, char** argv) {
     if (*info) modhost::PrintModuleInfo(std::cout, info_library, info_version);
     if (*render) {
       render_options.progress = !quiet && MODHOST_ISATTY(MODHOST_FILENO(stderr));
+      const std::string tree = OwnBuildTree(argc > 0 ? argv[0] : nullptr);
+      if (!tree.empty()) render_options.library_dirs.push_back(tree);
       modhost::RenderPatch(render_options, std::cout);
     }
     std::cout.flush();
