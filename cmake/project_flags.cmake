@@ -18,6 +18,10 @@ if(SE_SANITIZE)
                    -fno-omit-frame-pointer)
   add_compile_options(${SE_SAN_FLAGS})
   add_link_options(${SE_SAN_FLAGS})
+  if(EXISTS /proc/sys/fs/binfmt_misc/qemu-i386)
+    add_library(se_sanitizer_options OBJECT ${CMAKE_CURRENT_LIST_DIR}/sanitizer_options.cpp)
+    link_libraries(se_sanitizer_options)
+  endif()
 endif()
 
 # Warnings as errors on project code only (not on GoogleTest and friends).
