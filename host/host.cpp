@@ -330,6 +330,13 @@ void Host::AddTimelineEntry(const TimelineEntry& entry) {
       Find(entry.module);
       break;
   }
+  if (entry.voice >= 0 && entry.kind != TimelineEntry::Kind::Gate) {
+    const VoiceGroup* group = GroupOf(entry.module);
+    const int32_t voices = group ? group->voices : 1;
+    if (entry.voice >= voices) {
+      throw HostError("module " + entry.module + " has no voice " + std::to_string(entry.voice));
+    }
+  }
   m_timeline.push_back(entry);
   if (m_started) QueueEntry(entry);
 }

@@ -172,6 +172,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadPatch{"gui_only_as_dsp",
                  Rec(R"("connections": [{"from": "rec.Out", "to": "g.Gui Count"}])"),
                  "a GUI pin connects only to a GUI pin"},
+        BadPatch{"no_such_voice",
+                 Rec(R"("timeline": [{"sample": 0, "set": "rec.Offset", "value": 1, "voice": 3}])"),
+                 "timeline[0]: module rec has no voice 3"},
         BadPatch{"bad_gate", Rec(R"("timeline": [{"sample": 0, "gate": "on", "group": "none"}])"),
                  "unknown voice group \"none\""}),
     [](const auto& info) { return std::string(info.param.label); });
