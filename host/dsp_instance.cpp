@@ -170,6 +170,11 @@ int32_t DspInstance::Dispatch(int32_t opcode, int32_t index, int32_t value, void
 }
 
 void DspInstance::Queue(const PendingEvent& event) {
+  // Most events arrive in time order: appending is the common case.
+  if (m_queue.empty() || m_queue.back().time <= event.time) {
+    m_queue.push_back(event);
+    return;
+  }
   auto at =
       std::upper_bound(m_queue.begin(), m_queue.end(), event.time,
                        [](int32_t time, const PendingEvent& queued) { return time < queued.time; });
@@ -257,7 +262,7 @@ void DspInstance::RunRange(int32_t from, int32_t to) {
     m_clock = now;
     while (!m_queue.empty() && m_queue.front().time <= now) {
       const PendingEvent event = m_queue.front();
-      m_queue.erase(m_queue.begin());
+      m_queue.pop_front();
       Deliver(event);
     }
     int32_t next = to;

@@ -3,6 +3,7 @@
 // its queue of timed events and the observation log of everything it did.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <utility>
@@ -121,7 +122,7 @@ class DspInstance {
   SEProcessEntry m_process = nullptr;
   std::vector<PinDeclaration> m_declarations;  // declared pins, then the repeated extras
   std::vector<DspPin> m_pins;                  // by DSP pin index
-  std::vector<PendingEvent> m_queue;           // by time, then arrival
+  std::deque<PendingEvent> m_queue;            // by time, then arrival
   ObservationLog m_log;
   int32_t m_clock = 0;
   int32_t m_block_start = 0;
