@@ -2,13 +2,14 @@
 PRESETS := linux-i386 linux-i386-asan win32
 JOBS := 2
 
-.PHONY: all setup build demo test bench format $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS))
+.PHONY: all setup build demo test bench format
 
 all: build
 
 setup:
 	@bash scripts/setup
 
+# build-<preset> and test-<preset> (pattern rules, so not declared phony).
 build-%: setup
 	@cmake --preset $* >/dev/null
 	@cmake --build --preset $* -j $(JOBS)
@@ -16,12 +17,12 @@ build-%: setup
 build: $(addprefix build-,$(PRESETS))
 
 test-%: build-%
-	@ctest --preset $* -j $(JOBS)
+	@ctest --preset $* -j $(JOBS) --no-tests=error
 
 # All three builds: native, sanitizers, Windows under Wine.
 test: build
 	@status=0; for p in $(PRESETS); do \
-	  echo "== tests: $$p"; ctest --preset $$p -j $(JOBS) || status=1; \
+	  echo "== tests: $$p"; ctest --preset $$p -j $(JOBS) --no-tests=error || status=1; \
 	done; exit $$status
 
 demo: build
