@@ -79,6 +79,7 @@ class DspInstance {
   const std::vector<DspPin>& Pins() const { return m_pins; }
   ObservationLog& Log() { return m_log; }
   int32_t Clock() const { return m_clock; }
+  int32_t CallClock() const { return m_clock; }
   bool Sleeping() const { return m_sleeping; }
 
   // Before Open: buffers of the block size, bound into the module's variables.

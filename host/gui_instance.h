@@ -71,6 +71,7 @@ class GuiInstance {
   int32_t SizeValue() const { return m_size_value; }
   int32_t InitOption() const { return m_init_option; }
   bool ClosingSent() const { return m_closing; }
+  int32_t CallClock() const { return 0; }
 
  private:
   static int32_t Callback(void* record, int32_t opcode, int32_t index, int32_t value, void* ptr,

@@ -2,6 +2,7 @@
 // host callback it made, every process call and event the host gave it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -27,12 +28,19 @@ struct Observation {
   int32_t start = 0;  // Process: offset into the block's buffers
   int32_t count = 0;  // Process: samples
   SETimedEvent event{};
+  int32_t result = 0;  // HostCall: what the host answered
 };
 
 class ObservationLog {
  public:
-  void Add(const Observation& entry) {
-    if (m_enabled) m_entries.push_back(entry);
+  // The entry's position, for filling in the answer once it is known.
+  size_t Add(const Observation& entry) {
+    if (!m_enabled) return SIZE_MAX;
+    m_entries.push_back(entry);
+    return m_entries.size() - 1;
+  }
+  void SetResult(size_t position, int32_t result) {
+    if (position < m_entries.size()) m_entries[position].result = result;
   }
   void Clear() { m_entries.clear(); }
   void Enable(bool on) { m_enabled = on; }

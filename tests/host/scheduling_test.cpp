@@ -179,3 +179,42 @@ TEST(Scheduling, RunsThatEndInsideABlockContinueTheSameBlock) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Answers, TheHostAnswersEveryCallAsTheModuleExpects) {
+  Host host;
+  host.SetBlockSize(16);
+  host.SetHostVersion(150000);
+  host.AddModule(FX_RELAY, "before");
+  host.AddModule(FX_RECORDER, "rec");
+  host.AddModule(FX_RELAY, "after");
+  host.Connect("before", "Audio Out", "rec", "In");
+  host.Connect("rec", "Out", "after", "Audio In");
+  host.SetAt(20, "rec", "Offset", 1.0);
+  host.Run(48);
+  const auto& log = host.Log("rec");
+
+  auto answers = [&](int32_t opcode) {
+    std::vector<std::pair<int32_t, int32_t>> seen;  // (index, result)
+    for (const auto& call : log.HostCalls(opcode)) seen.emplace_back(call.index, call.result);
+    return seen;
+  };
+  EXPECT_EQ(answers(HOST_PIN_CONNECTED),
+            (std::vector<std::pair<int32_t, int32_t>>{{0, 1}, {1, 0}, {5, 1}}));
+  for (const auto& count : answers(HOST_PIN_COUNT)) EXPECT_EQ(count.second, 7);
+  ASSERT_EQ(log.HostCalls(HOST_PIN_BUFFER).size(), 1u);
+  EXPECT_EQ(log.HostCalls(HOST_PIN_BUFFER)[0].result,
+            static_cast<int32_t>(reinterpret_cast<intptr_t>(host.Buffer("before", "Audio Out"))))
+      << "a connected input reads its source's buffer";
+  for (const auto& call : log.HostCalls(HOST_VERSION)) EXPECT_EQ(call.result, 150000);
+  for (const auto& call : log.HostCalls(HOST_PIN_BLOCK_START)) {
+    EXPECT_EQ(call.result, call.clock - call.clock % 16);
+  }
+  for (const auto& call : log.HostCalls(HOST_SAMPLE_CLOCK)) EXPECT_EQ(call.result, call.clock);
+  // Every process call asked, in blocks 0, 16 (split at 20) and 32.
+  EXPECT_EQ(log.ProcessCalls().size(), 4u);
+  EXPECT_GE(log.HostCalls(HOST_PIN_BLOCK_START).size(), 4u);
+}
+
+}  // namespace
