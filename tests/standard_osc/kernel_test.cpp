@@ -172,6 +172,64 @@ TEST(Kernels, SplittingABlockKeepsThePhaseContinuous) {
   }
 }
 
+// The first 256 output samples at a given block size.
+std::vector<float> RenderWithBlocks(int32_t block, int16_t waveform) {
+  OscRig rig(block);
+  rig.Open();
+  rig.StartLinked(true);
+  rig.SetEnum(PIN_WAVEFORM, waveform);
+  rig.SetAudio(PIN_PHASE, 0.2f);
+  std::vector<float> out;
+  while (out.size() < 256) {
+    rig.Run(0, block);
+    out.insert(out.end(), rig.Out(), rig.Out() + block);
+    rig.NextBlock();
+  }
+  out.resize(256);
+  return out;
+}
+
+TEST(Kernels, AnyBlockSizeFromOneUp) {
+  for (int16_t waveform : {0, 4, 14}) {
+    const std::vector<float> reference = RenderWithBlocks(256, waveform);
+    for (int32_t block : {1, 3, 64}) {
+      const std::vector<float> out = RenderWithBlocks(block, waveform);
+      for (size_t k = 0; k < out.size(); ++k)
+        ASSERT_NEAR(out[k], reference[k], 1e-5) << waveform << " block " << block << " " << k;
+    }
+  }
+  // Holding with one-sample blocks repeats the last sample.
+  OscRig rig(1);
+  rig.Open();
+  rig.StartLinked(true);
+  rig.SetEnum(PIN_WAVEFORM, 1);
+  for (int32_t k = 0; k < 10; ++k, rig.NextBlock()) rig.Run(0, 1);
+  const float last = rig.Out()[0];
+  rig.SetEnum(PIN_HOLD, 1);
+  for (int32_t k = 0; k < 5; ++k, rig.NextBlock()) {
+    rig.Run(0, 1);
+    ASSERT_EQ(rig.Out()[0], last);
+  }
+}
+
+TEST(Kernels, PitchIsRightAtEverySampleRate) {
+  for (float rate : {8000.0f, 44100.0f, 96000.0f, 384000.0f}) {
+    OscRig rig(64, rate);
+    rig.Open();
+    rig.StartLinked(true);
+    EXPECT_NEAR(rig.osc().Increment() * rate, 440.0, 1e-3) << rate;
+    rig.SetEnum(PIN_PITCH_MODE, PITCH_MODE_KHZ);
+    EXPECT_NEAR(rig.osc().Increment() * rate, 5000.0, 1e-2) << rate;
+  }
+  // No usable rate: the tables stay finite (as for 44100 Hz).
+  OscRig rig(64, 0.0f);
+  rig.Open();
+  rig.StartLinked(true);
+  EXPECT_NEAR(rig.osc().Increment() * 44100.0, 440.0, 1e-3);
+  rig.Run(0, 64);
+  for (int32_t k = 0; k < 64; ++k) ASSERT_TRUE(std::isfinite(rig.Out()[k]));
+}
+
 TEST(Kernels, NoiseStartsFromItsSeeds) {
   OscRig rig(BLOCK);
   rig.Open();
