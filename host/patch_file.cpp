@@ -91,15 +91,84 @@ int32_t NeedInt(const json& value, const char* what, double low, double high) {
   return static_cast<int32_t>(number);
 }
 
+// True when the text is well-formed UTF-8, which is all a JSON string holds.
+bool IsUtf8(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    size_t extra = 0;
+    uint32_t code = lead;
+    if (lead < 0x80) {
+      extra = 0;
+    } else if ((lead & 0xE0) == 0xC0) {
+      extra = 1, code = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+      extra = 2, code = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+      extra = 3, code = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (i + extra >= text.size()) return false;
+    for (size_t k = 1; k <= extra; ++k) {
+      const unsigned char next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    static const uint32_t smallest[] = {0, 0x80, 0x800, 0x10000};
+    if (code < smallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+      return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+// Texts that are not UTF-8 (an envelope text packs bytes above 0x7F) are
+// stored as {"bytes": "<hex>"} so that they survive the patch file exactly.
+json BytesOf(const std::string& text) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  hex.reserve(text.size() * 2);
+  for (unsigned char c : text) {
+    hex += digits[c >> 4];
+    hex += digits[c & 0xF];
+  }
+  return json{{"bytes", hex}};
+}
+
+std::string TextOfBytes(const json& value) {
+  const json& bytes = value.at("bytes");
+  if (!bytes.is_string()) throw HostError("\"bytes\" must be a text of hex digits");
+  const std::string hex = bytes.get<std::string>();
+  auto nibble = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  if (hex.size() % 2 != 0) throw HostError("\"bytes\" must hold an even number of hex digits");
+  std::string text;
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    const int high = nibble(hex[i]);
+    const int low = nibble(hex[i + 1]);
+    if (high < 0 || low < 0) throw HostError("\"bytes\" must be a text of hex digits");
+    text += static_cast<char>(high * 16 + low);
+  }
+  return text;
+}
+
 PinValue ValueOf(const json& value) {
   if (value.is_string()) return PinValue(value.get<std::string>());
+  if (value.is_object() && value.size() == 1 && value.contains("bytes")) {
+    return PinValue(TextOfBytes(value));
+  }
   if (value.is_boolean()) return PinValue(value.get<bool>() ? 1 : 0);
   if (value.is_number()) return PinValue(value.get<double>());
-  throw HostError("a pin value must be a number or a text");
+  throw HostError("a pin value must be a number, a text or {\"bytes\": hex}");
 }
 
 json JsonOf(const PinValue& value) {
-  if (value.is_text) return json(value.text);
+  if (value.is_text) return IsUtf8(value.text) ? json(value.text) : BytesOf(value.text);
   if (value.number == std::floor(value.number) && std::fabs(value.number) < 2147483648.0) {
     return json(static_cast<int64_t>(value.number));
   }

@@ -92,6 +92,31 @@ TEST(Patch, ASavedPatchReloadsToTheSameState) {
   EXPECT_EQ(first.Recorded("relay", "Audio Out"), second.Recorded("relay", "Audio Out"));
 }
 
+TEST(Patch, TextsThatAreNotUtf8SurviveSaveAndReload) {
+  const struct {
+    std::string text;
+    bool as_bytes;
+  } cases[] = {{"\x80\x80\x80\x80\x10 packed \xff\x01", true},
+               {"caf\xc3\xa9", false},  // UTF-8 stays readable
+               {"\xc3", true},          // cut short
+               {"\xed\xa0\x80", true},  // a surrogate
+               {"\xc0\xaf", true}};     // an overlong form
+  for (const auto& c : cases) {
+    Host first;
+    const Patch loaded = LoadPatch(first, WithRepeater(FullPatch()));
+    first.Set("rec", "Name", c.text);
+    const std::string saved = SavePatch(first, loaded);
+    EXPECT_EQ(saved.find("\"bytes\"") != std::string::npos, c.as_bytes) << saved;
+    Host second;
+    LoadPatch(second, saved);
+    EXPECT_EQ(second.StoredValue("rec", "Name").text, c.text);
+  }
+  Host host;
+  std::string patch =
+      Replace(WithRepeater(FullPatch()), "\"hello \\\"there\\\"\"", "{\"bytes\": \"8g\"}");
+  EXPECT_THROW(LoadPatch(host, patch), HostError);
+}
+
 TEST(Patch, GuiEditsAreStoredWithThePatch) {
   Host host;
   const Patch loaded = LoadPatch(host, WithRepeater(FullPatch()));
