@@ -58,22 +58,8 @@ int32_t GuiInstance::Callback(void* record, int32_t opcode, int32_t index, int32
   if (!record) return 0;
   auto* self = static_cast<GuiInstance*>(static_cast<SEGuiRecord*>(record)->host_context);
   if (!self || (self->m_record && self->m_record != record)) return 0;
-  Observation entry{ObservationKind::HostCall, self->CallClock()};
-  entry.opcode = opcode;
-  entry.index = index;
-  entry.value = value;
-  entry.ptr = reinterpret_cast<uintptr_t>(ptr);
-  entry.opt = opt;
-  // Logged before it takes effect, so calls it causes come after it.
-  const size_t position = self->m_log.Add(entry);
-  int32_t result = 0;
-  try {
-    result = self->Answer(opcode, index, value, ptr, opt);
-  } catch (...) {
-    result = 0;
-  }
-  self->m_log.SetResult(position, result);
-  return result;
+  return self->m_log.AnswerHostCall(self->CallClock(), opcode, index, value, ptr, opt,
+                                    [&] { return self->Answer(opcode, index, value, ptr, opt); });
 }
 
 int32_t GuiInstance::Answer(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {

@@ -45,6 +45,29 @@ class ObservationLog {
   void Clear() { m_entries.clear(); }
   void Enable(bool on) { m_enabled = on; }
 
+  // Logs a module's call to the host, answers it and records the answer.
+  // Logged before it takes effect, so calls it causes come after it; nothing
+  // thrown while answering reaches the module (it gets 0).
+  template <class Answer>
+  int32_t AnswerHostCall(int32_t clock, int32_t opcode, int32_t index, int32_t value, void* ptr,
+                         float opt, Answer&& answer) {
+    Observation entry{ObservationKind::HostCall, clock};
+    entry.opcode = opcode;
+    entry.index = index;
+    entry.value = value;
+    entry.ptr = reinterpret_cast<uintptr_t>(ptr);
+    entry.opt = opt;
+    const size_t position = Add(entry);
+    int32_t result = 0;
+    try {
+      result = answer();
+    } catch (...) {
+      result = 0;
+    }
+    SetResult(position, result);
+    return result;
+  }
+
   const std::vector<Observation>& Entries() const { return m_entries; }
   // Host calls with this opcode (all host calls for -1).
   std::vector<Observation> HostCalls(int32_t opcode = -1) const;

@@ -3,21 +3,10 @@
 #include <cstring>
 
 #include "se_assert.h"
+#include "se_bits.h"
 
 namespace {
 constexpr const char* SOURCE = "SEGUI_base";
-
-int32_t FloatBits(float value) {
-  int32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-float BitsFloat(int32_t bits) {
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 }  // namespace
 
 SEGUI_base::SEGUI_base(SEHostCallback callback, void* host_context) : seaudioMaster(callback) {
@@ -56,13 +45,13 @@ int32_t SEGUI_base::Dispatch(int32_t opcode, int32_t index, int32_t value, void*
       Paint(index, panel);
       return 0;
     case GUI_BUTTON_DOWN:
-      OnLButtonDown(panel, FloatBits(opt), index, value);
+      OnLButtonDown(panel, static_cast<int32_t>(FloatBits(opt)), index, value);
       return 0;
     case GUI_BUTTON_UP:
-      OnLButtonUp(panel, FloatBits(opt), index, value);
+      OnLButtonUp(panel, static_cast<int32_t>(FloatBits(opt)), index, value);
       return 0;
     case GUI_MOUSE_MOVE:
-      OnMouseMove(panel, FloatBits(opt), index, value);
+      OnMouseMove(panel, static_cast<int32_t>(FloatBits(opt)), index, value);
       return 0;
     case GUI_MODULE_MESSAGE:
       OnModuleMessage(value, index, ptr);
@@ -119,7 +108,7 @@ int32_t SEGuiPin::GetInt() const {
   return value;
 }
 
-float SEGuiPin::GetFloat() const { return BitsFloat(GetInt()); }
+float SEGuiPin::GetFloat() const { return BitsFloat(static_cast<uint32_t>(GetInt())); }
 
 void SEGuiPin::SetInt(int32_t value) const { owner->CallHost(GUIHOST_SET_PIN, index, value); }
 

@@ -2,21 +2,11 @@
 
 #include <cstring>
 
+#include "se_bits.h"
+
 namespace {
 
 uint8_t Byte(const char* in, int32_t j) { return static_cast<uint8_t>(in[j]); }
-
-uint32_t FloatBits(float f) {
-  uint32_t u;
-  std::memcpy(&u, &f, sizeof u);
-  return u;
-}
-
-float BitsFloat(uint32_t u) {
-  float f;
-  std::memcpy(&f, &u, sizeof f);
-  return f;
-}
 
 // A small integer in one byte; masked so that no value can become a NUL.
 char PackSmall(int32_t value) { return static_cast<char>((value & 0x7F) + 1); }
